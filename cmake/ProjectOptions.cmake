@@ -28,3 +28,16 @@ function(add_driver_plugin name)
   endif()
   set_property(GLOBAL APPEND PROPERTY RIO_DRIVER_PLUGINS ${name})
 endfunction()
+
+# Adds every subdirectory of the current source directory that has a
+# CMakeLists.txt, in name order: a new driver, group or test family is picked
+# up by creating its directory.
+function(add_all_subdirectories)
+  file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child ${children})
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()
