@@ -1,8 +1,9 @@
 #include "framework/control_commands.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
+
+#include "framework/tokens.h"
 
 namespace rio {
 namespace {
@@ -10,13 +11,9 @@ namespace {
 constexpr std::uint32_t kBaseReplySize = 3;
 
 bool ReadHexPair(const char* at, std::uint8_t& value) {
-  unsigned result = 0;
-  for (int i = 0; i < 2; ++i) {
-    const auto c = static_cast<unsigned char>(at[i]);
-    if (!std::isxdigit(c)) return false;
-    result = result * 16 + static_cast<unsigned>(std::isdigit(c) ? c - '0' : std::toupper(c) - 'A' + 10);
-  }
-  value = static_cast<std::uint8_t>(result);
+  std::uint32_t field = 0;
+  if (!ReadHexField(at, 2, field)) return false;
+  value = static_cast<std::uint8_t>(field);
   return true;
 }
 

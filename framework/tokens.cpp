@@ -60,6 +60,27 @@ bool ReadHex(const char* token, std::uint32_t& target) {
   return true;
 }
 
+bool ReadHexField(const char* text, std::uint32_t length, std::uint32_t& value) {
+  if (text == nullptr || length == 0 || length > 8) return false;
+  std::uint32_t result = 0;
+  for (std::uint32_t i = 0; i < length; ++i) {
+    const char c = text[i];
+    std::uint32_t digit = 0;
+    if (c >= '0' && c <= '9') {
+      digit = static_cast<std::uint32_t>(c - '0');
+    } else if (c >= 'A' && c <= 'F') {
+      digit = static_cast<std::uint32_t>(c - 'A' + 10);
+    } else if (c >= 'a' && c <= 'f') {
+      digit = static_cast<std::uint32_t>(c - 'a' + 10);
+    } else {
+      return false;
+    }
+    result = (result << 4) | digit;
+  }
+  value = result;
+  return true;
+}
+
 char FirstChar(const char* token) { return token == nullptr ? '\0' : token[0]; }
 
 bool EqualsIgnoringCase(const char* a, const char* b) {

@@ -29,6 +29,10 @@ class TokenReader {
 // leaves the target alone when the token is missing or not a number.
 bool ReadDecimal(const char* token, std::int32_t& target);      // sscanf "%d"
 bool ReadHex(const char* token, std::uint32_t& target);         // strtoul base 16
+// Exactly `length` hexadecimal digits (1 to 8, either letter case) as one
+// number; false when any of them is not a digit, so a garbled field is
+// refused rather than read as far as it goes.
+bool ReadHexField(const char* text, std::uint32_t length, std::uint32_t& value);
 // First character of a token, or '\0' for a missing token.
 char FirstChar(const char* token);
 // Whole-string comparison with letter case ignored.

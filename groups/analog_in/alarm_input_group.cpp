@@ -1,8 +1,8 @@
 #include "groups/analog_in/alarm_input_group.h"
 
+#include "framework/node_binding.h"
 #include "framework/tokens.h"
 #include "framework/value_access.h"
-#include "groups/analog_in/analog_input_group.h"
 
 namespace rio {
 

@@ -1,18 +1,8 @@
 #include "groups/analog_in/analog_input_group.h"
 
-#include "framework/tokens.h"
+#include "framework/node_binding.h"
 
 namespace rio {
-
-void BindNumberedChildren(IoNode moduleNode, const char* prefix, IoNode* nodes, std::uint32_t count) {
-  for (IoNode child = FirstChild(moduleNode); child != nullptr; child = NextSibling(child)) {
-    std::int32_t number = -1;
-    if (ScanNumberedName(NameOf(child).text, prefix, number) && number >= 0 &&
-        static_cast<std::uint32_t>(number) < count) {
-      nodes[number] = child;
-    }
-  }
-}
 
 AnalogInputGroup::AnalogInputGroup(std::uint32_t channelCount)
     : channelCount_(channelCount < kMaxChannels ? channelCount : kMaxChannels) {}

@@ -29,8 +29,4 @@ class AnalogInputGroup final : public ChannelGroup {
   std::unique_ptr<AnalogReadCommand> read_;
 };
 
-// Binds the children named "<prefix><n>" (e.g. prefix "AI ") with n from 0
-// to count - 1 into nodes; a later child replaces an earlier one.
-void BindNumberedChildren(IoNode moduleNode, const char* prefix, IoNode* nodes, std::uint32_t count);
-
 }  // namespace rio

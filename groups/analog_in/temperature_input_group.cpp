@@ -1,5 +1,6 @@
 #include "groups/analog_in/temperature_input_group.h"
 
+#include "framework/node_binding.h"
 #include "framework/tokens.h"
 #include "framework/value_access.h"
 #include "groups/analog_in/analog_input_group.h"

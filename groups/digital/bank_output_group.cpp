@@ -17,7 +17,7 @@ void BankOutputGroup::Bind(VariableDb* db, IoNode moduleNode, std::uint32_t flag
     lastValues_[i] = 0;
     outputs_[i] = nullptr;
   }
-  BindNumberedNodes(moduleNode, "DO ", outputs_, count_);
+  BindNumberedChildren(moduleNode, "DO ", outputs_, count_);
 }
 
 std::uint8_t BankOutputGroup::IsTriggered() {

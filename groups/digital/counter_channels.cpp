@@ -18,9 +18,9 @@ void CounterChannels::Bind(VariableDb* db, IoNode moduleNode, std::uint32_t coun
   }
   // "DI %d" cannot take "DI Counter 2": a letter stands where the number
   // must begin.
-  BindNumberedNodes(moduleNode, "DI ", inputs_, count_);
-  BindNumberedNodes(moduleNode, "DI Counter ", counters_, count_);
-  BindNumberedNodes(moduleNode, "DI Reset ", resets_, count_);
+  BindNumberedChildren(moduleNode, "DI ", inputs_, count_);
+  BindNumberedChildren(moduleNode, "DI Counter ", counters_, count_);
+  BindNumberedChildren(moduleNode, "DI Reset ", resets_, count_);
 }
 
 bool CounterChannels::HasCounterOption(IoNode input) {

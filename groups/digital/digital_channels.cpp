@@ -28,35 +28,4 @@ std::uint32_t StateMaskBits(StateMask mask, std::uint32_t channels) {
   return 0xFFFFFFFFU;
 }
 
-void BindNumberedNodes(IoNode moduleNode, const char* prefix, IoNode* nodes, std::uint32_t count) {
-  for (IoNode child = FirstChild(moduleNode); child != nullptr; child = NextSibling(child)) {
-    std::int32_t number = -1;
-    if (ScanNumberedName(NameOf(child).text, prefix, number) && number >= 0 &&
-        static_cast<std::uint32_t>(number) < count) {
-      nodes[number] = child;
-    }
-  }
-}
-
-bool ReadHexField(const char* text, std::uint32_t length, std::uint32_t& value) {
-  if (text == nullptr || length == 0 || length > 8) return false;
-  std::uint32_t result = 0;
-  for (std::uint32_t i = 0; i < length; ++i) {
-    const char c = text[i];
-    std::uint32_t digit = 0;
-    if (c >= '0' && c <= '9') {
-      digit = static_cast<std::uint32_t>(c - '0');
-    } else if (c >= 'A' && c <= 'F') {
-      digit = static_cast<std::uint32_t>(c - 'A' + 10);
-    } else if (c >= 'a' && c <= 'f') {
-      digit = static_cast<std::uint32_t>(c - 'a' + 10);
-    } else {
-      return false;
-    }
-    result = (result << 4) | digit;
-  }
-  value = result;
-  return true;
-}
-
 }  // namespace rio

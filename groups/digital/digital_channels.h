@@ -8,6 +8,8 @@
 #include <cstdint>
 
 #include "framework/host_records.h"
+#include "framework/node_binding.h"
+#include "framework/tokens.h"
 
 namespace rio {
 
@@ -39,14 +41,5 @@ enum class StateMask : std::uint8_t {
 };
 
 std::uint32_t StateMaskBits(StateMask mask, std::uint32_t channels);
-
-// Binds the children named "<prefix><n>" (e.g. prefix "DO ") with n from 0
-// to count - 1 into nodes; a later child replaces an earlier one.
-void BindNumberedNodes(IoNode moduleNode, const char* prefix, IoNode* nodes, std::uint32_t count);
-
-// Reads `length` characters as one hexadecimal number. False, and value
-// untouched, unless every one of them is a hexadecimal digit and there are
-// 1 to 8 of them.
-bool ReadHexField(const char* text, std::uint32_t length, std::uint32_t& value);
 
 }  // namespace rio

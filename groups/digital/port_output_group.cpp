@@ -14,7 +14,7 @@ void PortOutputGroup::Bind(VariableDb* db, IoNode moduleNode, std::uint32_t flag
   moduleNode_ = moduleNode;
   keepDefaults_ = (flags & kFlagKeepDefaults) != 0;
   for (std::uint32_t i = 0; i < kMaxChannels; ++i) outputs_[i] = nullptr;
-  BindNumberedNodes(moduleNode, "DO ", outputs_, count_);
+  BindNumberedChildren(moduleNode, "DO ", outputs_, count_);
 }
 
 std::uint8_t PortOutputGroup::IsTriggered() {
