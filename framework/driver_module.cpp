@@ -115,6 +115,10 @@ void DriverModule::ScheduleCommands() {
     // No room to queue this scan: drop it; queued commands stay pending.
     queue_.clear();
   }
+  // A scan with nothing to exchange leaves nothing to repeat: without this an
+  // output-only module whose last exchange failed would be due at every
+  // test, scanning nothing, until a variable changed.
+  if (queue_.empty() && lastStatus_ != ReplyHostReserved) lastStatus_ = ReplyOk;
 }
 
 RequestQueue* DriverModule::GetRequestQueue() { return &queue_; }

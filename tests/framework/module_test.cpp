@@ -226,6 +226,19 @@ TEST(OutputScheduling, TriggeredRuleSchedulesOutputsOnlyWhenTheyAskedForIt) {
   EXPECT_EQ(log, (std::vector<std::string>{"schedule A", "schedule C", "schedule D"}));
 }
 
+TEST(ContinuousDecision, AnEmptyScanEndsTheRepeatAfterAFailure) {
+  std::vector<std::string> log;
+  Harness<MixedModule> h("00,Continuous,0,2");
+  MixedModule module(log);
+  h.Start(module, kFlagStartOnline);
+  module.ReportResult(6);
+  EXPECT_TRUE(module.IsScanDue()) << "a failed exchange is repeated at once";
+  module.ScheduleCommands();  // the fake groups queue nothing
+  log.clear();
+  EXPECT_FALSE(module.IsScanDue()) << "nothing was repeated, so the groups decide again";
+  EXPECT_EQ(log, (std::vector<std::string>{"ask B", "ask D", "ask A", "ask C"}));
+}
+
 TEST(ParameterString, FormsAndScanSettings) {
   struct Case {
     const char* params;
