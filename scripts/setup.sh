@@ -6,6 +6,7 @@ packages=(
   cmake ninja-build g++ binutils googletest libgtest-dev libgmock-dev
   g++-i686-linux-gnu g++-arm-linux-gnueabihf qemu-user
   libtomlplusplus-dev libserialport-dev
+  clang libclang-rt-14-dev libbenchmark-dev valgrind gnuplot-nox
 )
 
 missing=()
