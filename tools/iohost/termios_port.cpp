@@ -25,6 +25,19 @@ speed_t SpeedOf(unsigned baud) {
     case 57600: return B57600;
     case 115200: return B115200;
     case 230400: return B230400;
+    // Linux's higher rates, up to the most a station file may name.
+    case 460800: return B460800;
+    case 500000: return B500000;
+    case 576000: return B576000;
+    case 921600: return B921600;
+    case 1000000: return B1000000;
+    case 1152000: return B1152000;
+    case 1500000: return B1500000;
+    case 2000000: return B2000000;
+    case 2500000: return B2500000;
+    case 3000000: return B3000000;
+    case 3500000: return B3500000;
+    case 4000000: return B4000000;
     default: return B0;
   }
 }

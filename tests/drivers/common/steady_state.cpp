@@ -26,6 +26,8 @@ void OneScan(hostabi::Module& module, host::Responder& bus, bool counting) {
   hostabi::RequestQueue* queue = module.GetRequestQueue();
   const std::size_t count = queue->size();
   leave();
+  // A scan that exchanges nothing would pass without measuring anything.
+  if (count == 0) ADD_FAILURE() << "the steady-state scan queued no command";
   for (std::size_t i = 0; i < count && i < queue->size(); ++i) {
     hostabi::Command* command = (*queue)[i];
     enter();

@@ -14,8 +14,8 @@
 namespace drivertest {
 
 // Runs warmUp scans, then counts the allocations of the next `scans` scans.
-// Every exchange must succeed (ADD_FAILURE otherwise): a steady state has no
-// failures.
+// Every scan must exchange and every exchange succeed (ADD_FAILURE
+// otherwise): a steady state has no failures.
 std::size_t CountSteadyStateAllocations(hostabi::Module& module, host::Responder& bus, int scans,
                                         int warmUp = 10);
 
