@@ -64,6 +64,8 @@ watchdog = 255
   EXPECT_TRUE(bus.checksum);
   EXPECT_EQ(bus.timeoutMs, station::kDefaultResponseTimeoutMs);
   EXPECT_EQ(bus.dataBits, 8u);
+  EXPECT_FALSE(bus.echo);
+  EXPECT_EQ(bus.turnaroundMs, 0u);
   ASSERT_EQ(st->modules.size(), 1u);
   const station::Module& module = st->modules[0];
   EXPECT_EQ(module.line, 8);
@@ -134,6 +136,10 @@ TEST(StationFile, BadFilesGetTheirLineAndMessage) {
        4, "parity of bus \"bus1\" is \"mark\", use none, even or odd"},
       {kBus + "timeout_ms = 0\n[[module]]\nname=\"m\"\nbus=\"bus1\"\ndriver=\"d\"\naddress=1\nmodel=\"M\"\n",
        4, "\"timeout_ms\" of bus \"bus1\" is 0"},
+      {kBus + "turnaround_ms = 1001\n[[module]]\nname=\"m\"\nbus=\"bus1\"\ndriver=\"d\"\naddress=1\nmodel=\"M\"\n",
+       4, "\"turnaround_ms\" of bus \"bus1\" is 1001, allowed 0 to 1000"},
+      {kBus + "echo = 1\n[[module]]\nname=\"m\"\nbus=\"bus1\"\ndriver=\"d\"\naddress=1\nmodel=\"M\"\n", 4,
+       "\"echo\" of bus \"bus1\" must be true or false"},
       {"[bus]\nname = \"b\"\nport = \"p\"\n", 1, "must be written as [[bus]] sections"},
       {kBus, 0, "the station has no [[module]]"},
       {ModuleWith("", "[[module]]\nname = \"m1\"\nbus = \"bus1\"\ndriver = \"d\"\naddress = 2\nmodel = \"M\"\n"),

@@ -145,6 +145,7 @@ int Run(const Options& options) {
     }
     for (std::size_t b = 0; b < runtime->Buses().size(); ++b) {
       runtime->Buses()[b]->portPath = simulation.PortOf(b);
+      runtime->Buses()[b]->echo = false;
     }
   }
   std::FILE* traceFile = nullptr;
@@ -156,7 +157,8 @@ int Run(const Options& options) {
   const DisplayMode mode = options.json ? DisplayMode::kJson
                            : (terminal && !options.lines && !options.trace) ? DisplayMode::kTable
                                                                               : DisplayMode::kLines;
-  EventLog log(stdout, options.json, traceFile != nullptr ? traceFile : options.trace ? stdout : nullptr);
+  EventLog log(stdout, options.json, traceFile != nullptr ? traceFile : options.trace ? stdout : nullptr,
+               mode == DisplayMode::kTable ? nullptr : stderr);
   const std::string title = options.station + (options.simulate ? "  (simulated modules)" : "");
   Display display(*runtime, mode, log, title);
   log.JsonLine("{\"event\":\"start\",\"station\":" + EventLog::JsonString(options.station) +

@@ -22,6 +22,11 @@ void Copy(char* to, std::size_t* length, const char* from, std::size_t size) {
   std::memcpy(to, from, *length);
 }
 
+// A reply starts with "!" or ">", or "?" when the module refuses the
+// request; anything before that is line noise (a glitch while the line
+// turns around), which must not make a good reply look invalid.
+bool CanStartReply(char c) { return c == '!' || c == '>' || c == '?'; }
+
 }  // namespace
 
 BusWorker::BusWorker(RuntimeBus& bus, EventLog& log, const std::atomic<bool>& stop)
@@ -91,7 +96,7 @@ void BusWorker::KeepPortOpen() {
   char line[32];
   FormatLine(*bus_.config, line, sizeof line);
   log_.Port(bus_.config->name.c_str(), bus_.portPath.c_str(), everOpened_ ? "reopened" : "open",
-            (std::string(line) + " via " + port_->Backend()).c_str());
+            (std::string(line) + (bus_.echo ? ", echo" : "") + " via " + port_->Backend()).c_str());
   everOpened_ = true;
   lastPortCheckUs_ = MonotonicUs();
 }
@@ -160,21 +165,78 @@ std::uint32_t BusWorker::Exchange(hostabi::Command& command, ExchangeRecord& rec
     request = command.GetRequest();
     length = request != nullptr ? command.GetRequestLength() : 0;
   }
+  if (port_ != nullptr && length != 0) WaitForTurnaround();
   record.startUs = MonotonicUs();
   if (length != 0) Copy(record.request, &record.requestLength, request, length);
   std::uint32_t status = kPortError;
   if (port_ != nullptr) {
+    // Input is discarded after the turnaround: whatever a slow module still
+    // sent after its reply goes with it.
     if (length != 0 && (!port_->DiscardInput() ||
                         !port_->Write(request, length,
                                       ToMs(WireTimeUs(length, *bus_.config)) + kWriteMarginMs))) {
       ClosePort("write failed");
+    } else if (length != 0 && bus_.echo) {
+      status = ReadEcho(request, length, record);
+      if (status == 0) status = ReadReply(command, record);
     } else {
       status = ReadReply(command, record);
     }
+    if (length != 0) lastExchangeEndUs_ = MonotonicUs();
   }
   record.durationUs = MonotonicUs() - record.startUs;
   record.status = status;
   return status;
+}
+
+void BusWorker::WaitForTurnaround() {
+  const std::uint64_t readyUs = lastExchangeEndUs_ + bus_.config->turnaroundMs * 1000ULL;
+  const std::uint64_t now = MonotonicUs();
+  if (bus_.config->turnaroundMs != 0 && now < readyUs) {
+    std::this_thread::sleep_for(std::chrono::microseconds(readyUs - now));
+  }
+}
+
+// real-time path: no allocation.
+std::uint32_t BusWorker::ReadEcho(const char* request, std::size_t length, ExchangeRecord& record) {
+  const station::Bus& line = *bus_.config;
+  // The adapter hears the request while it goes out.
+  const std::uint64_t deadline = MonotonicUs() + WireTimeUs(length, line) + kEchoMarginMs * 1000ULL;
+  std::size_t matched = 0;
+  char chunk[64];
+  while (matched < length) {
+    const std::uint64_t now = MonotonicUs();
+    if (now >= deadline) return kPortError;  // no echo, or only part of it
+    // Never more than the echo: the reply's first bytes stay in the port.
+    const int received =
+        port_->ReadSome(chunk, std::min(sizeof chunk, length - matched), ToMs(deadline - now));
+    if (received < 0) {
+      ClosePort("read failed");
+      return kPortError;
+    }
+    for (int i = 0; i < received; ++i) {
+      if (chunk[i] == request[matched]) {
+        ++matched;
+        continue;
+      }
+      // Another talker, or an adapter that does not echo (this is the
+      // reply): the trace shows what came instead of the echo.
+      Copy(record.reply, &record.replyLength, chunk + i, static_cast<std::size_t>(received - i));
+      DrainUntilQuiet(MonotonicUs() + line.timeoutMs * 1000ULL);
+      return kPortError;
+    }
+  }
+  return 0;
+}
+
+void BusWorker::DrainUntilQuiet(std::uint64_t untilUs) {
+  const unsigned gapMs = std::max(kQuietGapMs, bus_.config->charTimeoutMs);
+  char chunk[64];
+  for (std::uint64_t now = MonotonicUs(); port_ != nullptr && now < untilUs; now = MonotonicUs()) {
+    const int received = port_->ReadSome(chunk, sizeof chunk, std::min(gapMs, ToMs(untilUs - now)));
+    if (received == 0) return;
+    if (received < 0) ClosePort("read failed");
+  }
 }
 
 // real-time path: no allocation.
@@ -194,13 +256,15 @@ std::uint32_t BusWorker::ReadReply(hostabi::Command& command, ExchangeRecord& re
       MonotonicUs() + line.timeoutMs * 1000ULL + WireTimeUs(size, line);
   const std::size_t room = size - 1;  // the buffer's last character stays NUL
   buffer[room] = '\0';
-  std::size_t index = 0;
+  std::size_t index = 0;    // characters of the reply stored
+  bool heard = false;       // any character came, noise included
   std::uint64_t lastByteUs = 0;
   char chunk[64];
   for (;;) {
     const std::uint64_t now = MonotonicUs();
-    if (now >= deadline) return index == 0 ? kResponseTimeout : kIncompleteReply;
+    if (now >= deadline) return heard ? kIncompleteReply : kResponseTimeout;
     if (index != 0 && line.charTimeoutMs != 0 && now - lastByteUs >= line.charTimeoutMs * 1000ULL) {
+      DrainUntilQuiet(now + line.timeoutMs * 1000ULL);  // the module may still be sending
       return kIncompleteReply;
     }
     unsigned waitMs = ToMs(deadline - now);
@@ -210,17 +274,26 @@ std::uint32_t BusWorker::ReadReply(hostabi::Command& command, ExchangeRecord& re
       ClosePort("read failed");
       return kPortError;
     }
-    lastByteUs = received > 0 ? MonotonicUs() : lastByteUs;
+    if (received > 0) {
+      heard = true;
+      lastByteUs = MonotonicUs();
+    }
     for (int i = 0; i < received; ++i) {
-      if (index >= room) return kReplyOverflow;  // the rest is discarded with the next request
-      buffer[index] = chunk[i];
       if (record.replyLength < ExchangeRecord::kShown) record.reply[record.replyLength++] = chunk[i];
-      std::lock_guard<std::mutex> lock(bus_.mutex);
-      if (command.IsReplyComplete(static_cast<std::uint32_t>(index++)) != 0) {
-        if (index < room) buffer[index] = '\0';
-        // Bytes after the carriage return are dropped here, never left for
-        // the next command.
-        return command.ParseReply();
+      if (index == 0 && !CanStartReply(chunk[i])) continue;
+      if (index < room) {
+        buffer[index] = chunk[i];
+        std::lock_guard<std::mutex> lock(bus_.mutex);
+        if (command.IsReplyComplete(static_cast<std::uint32_t>(index++)) != 0) {
+          if (index < room) buffer[index] = '\0';
+          // Bytes after the carriage return in this chunk are dropped here;
+          // later ones with the input discarded before the next request.
+          return command.ParseReply();
+        }
+      }
+      if (index >= room) {  // full, and no carriage return: no use waiting for one
+        DrainUntilQuiet(MonotonicUs() + line.timeoutMs * 1000ULL);
+        return kReplyOverflow;
       }
     }
   }

@@ -3,9 +3,15 @@
 // plug-ins expect:
 //
 //   IsScanDue -> ScheduleCommands -> for each Command at the front of the
-//   queue: Prepare, discard stale input, send, read until IsReplyComplete or
-//   the response timeout, ParseReply, remove it from the queue, ReportResult
-//   -> RecordScan
+//   queue: Prepare, wait out the bus's turnaround, discard stale input,
+//   send, read back the echo (two-wire adapters), read until
+//   IsReplyComplete or the response timeout, ParseReply, remove it from the
+//   queue, ReportResult -> RecordScan
+//
+// What the peer sends is never trusted: noise before a reply is skipped, a
+// reply is cut at its carriage return, and after a reply that failed part
+// way (overflow, character timeout, wrong echo) the line is read until it
+// is quiet, so that no exchange sees another's bytes.
 //
 // The Command is removed from the queue before ReportResult: a module
 // declared lost empties its queue inside ReportResult, and removing after it
@@ -32,6 +38,10 @@ constexpr unsigned kReopenIntervalMs = 1000;  // between attempts to open a miss
 constexpr unsigned kPortCheckIntervalMs = 500;  // between checks that the device node still exists
 constexpr unsigned kIdlePollMs = 2;            // when no module of the bus was due
 constexpr unsigned kWriteMarginMs = 100;       // added to the wire time of a request
+constexpr unsigned kEchoMarginMs = 100;        // added to the wire time of a request's echo
+// Silence that ends the rest of a reply the host gave up on. USB adapters
+// hand received bytes over in bursts up to 16 ms apart.
+constexpr unsigned kQuietGapMs = 20;
 constexpr std::size_t kMaxExchangesPerScan = 4096;  // a queue that never empties ends the scan
 
 class BusWorker {
@@ -49,6 +59,14 @@ class BusWorker {
   std::uint32_t Exchange(hostabi::Command& command, ExchangeRecord& record);
   // Reads the reply into the Command's buffer; returns 0 when it is complete.
   std::uint32_t ReadReply(hostabi::Command& command, ExchangeRecord& record);
+  // Reads back the request a two-wire adapter echoes; 0, or kPortError when
+  // the echo is missing or differs from the request.
+  std::uint32_t ReadEcho(const char* request, std::size_t length, ExchangeRecord& record);
+  // Drops input until the line has been quiet for a while (at most until
+  // untilUs), so that the rest of a failed reply cannot become the next one.
+  void DrainUntilQuiet(std::uint64_t untilUs);
+  // Keeps the bus's turnaround time between the end of a reply and a request.
+  void WaitForTurnaround();
 
   RuntimeBus& bus_;
   EventLog& log_;
@@ -56,6 +74,7 @@ class BusWorker {
   std::unique_ptr<SerialPort> port_;
   std::uint64_t lastOpenAttemptUs_ = 0;
   std::uint64_t lastPortCheckUs_ = 0;
+  std::uint64_t lastExchangeEndUs_ = 0;  // when the last reply ended (or was given up)
   bool everOpened_ = false;
   bool openFailureReported_ = false;
 };

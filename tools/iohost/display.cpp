@@ -3,6 +3,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -24,11 +25,31 @@ std::string Format(const char* format, ...) {
   return text;
 }
 
-std::size_t TerminalWidth() {
+struct TerminalSize {
+  std::size_t width = 100;
+  std::size_t height = 24;
+};
+
+TerminalSize TerminalSizeNow() {
+  TerminalSize result;
   winsize size{};
-  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col >= 40) return size.ws_col;
-  return 100;
+  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0) {
+    if (size.ws_col >= 40) result.width = size.ws_col;
+    if (size.ws_row != 0) result.height = size.ws_row;
+  }
+  return result;
 }
+
+void WriteAll(int fd, const std::string& text) {
+  for (std::size_t done = 0; done < text.size();) {
+    const ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n <= 0) return;  // the terminal is gone: nothing left to show
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+// Cursor to row (counted from 1), column 1.
+std::string MoveTo(std::size_t row) { return "\x1b[" + std::to_string(row) + ";1H"; }
 
 // A value as it can stand in JSON: numbers as they are, anything else
 // (nan, inf, text) quoted.
@@ -46,6 +67,29 @@ std::string StateText(const ModuleCounters& c) {
 
 }  // namespace
 
+std::string TableScreen(const std::vector<std::string>& table, const std::string& note,
+                        std::size_t width, std::size_t height, bool first) {
+  height = std::max<std::size_t>(height, 4);
+  const std::size_t noteRow = height - 1;
+  const std::size_t tableRows = noteRow - 1;
+  // Rows stop short of the last column: a character there would make some
+  // terminals wrap at the next one.
+  const std::size_t columns = width > 1 ? width - 1 : width;
+  std::string screen = first ? "\x1b[2J\x1b[" + std::to_string(noteRow) + ";" + std::to_string(height) + "r"
+                             : std::string("\x1b" "7");
+  const bool cut = table.size() > tableRows;
+  for (std::size_t row = 0; row < tableRows; ++row) {
+    std::string text = row < table.size() ? table[row] : std::string();
+    if (cut && row + 1 == tableRows) {
+      text = "... " + std::to_string(table.size() - row) + " more lines: make the window taller";
+    }
+    screen += MoveTo(row + 1) + text.substr(0, columns) + "\x1b[K";
+  }
+  screen += MoveTo(noteRow) + (note.empty() ? std::string() : "> " + note).substr(0, columns) + "\x1b[K";
+  screen += first ? MoveTo(height) : std::string("\x1b" "8");
+  return screen;
+}
+
 const char* ScanModeText(std::uint32_t mode) {
   switch (mode) {
     case 0: return "on call";
@@ -61,11 +105,16 @@ Display::Display(Runtime& runtime, DisplayMode mode, EventLog& log, std::string 
   previousUs_ = startUs_;
 }
 
+Display::~Display() {
+  if (drawnHeight_ == 0) return;
+  // The whole screen scrolls again; the shell continues on the last row.
+  WriteAll(STDOUT_FILENO, "\x1b[r" + MoveTo(drawnHeight_) + "\x1b[K");
+}
+
 void Display::Note(const std::string& text) {
   if (mode_ == DisplayMode::kTable) {
     std::lock_guard<std::mutex> lock(noteMutex_);
     note_ = text;
-    firstDraw_ = true;
   } else {
     log_.Message("note", text);
   }
@@ -106,18 +155,20 @@ void Display::Refresh() {
   const std::uint64_t now = MonotonicUs();
   const double elapsed = static_cast<double>(now - startUs_) / 1e6;
   if (mode_ == DisplayMode::kTable) {
-    const std::size_t width = TerminalWidth();
-    // The first draw (and the one after a command) clears the screen and
-    // leaves the cursor under the table, where typed commands echo; later
-    // draws save the cursor, rewrite the table in place and put it back.
-    const bool full = firstDraw_.exchange(false);
-    std::string screen = full ? "\x1b[2J\x1b[H" : "\x1b" "7\x1b[H";
-    for (const std::string& line : TableLines(buses, modules, elapsed, width)) {
-      screen += line.substr(0, width) + "\x1b[K\n";
+    const TerminalSize size = TerminalSizeNow();
+    const bool first = size.width != drawnWidth_ || size.height != drawnHeight_;
+    drawnWidth_ = size.width;
+    drawnHeight_ = size.height;
+    std::string note;
+    {
+      std::lock_guard<std::mutex> lock(noteMutex_);
+      note = note_;
     }
-    screen += full ? "\n" : "\x1b" "8";
-    std::fputs(screen.c_str(), stdout);
+    // In one write: the echo of a key typed meanwhile then comes before or
+    // after the redraw rather than between its cursor moves.
     std::fflush(stdout);
+    WriteAll(STDOUT_FILENO, TableScreen(TableLines(buses, modules, elapsed, size.width), note,
+                                        size.width, size.height, first));
   } else if (mode_ == DisplayMode::kLines) {
     PrintLines(modules, elapsed);
   } else {
@@ -173,9 +224,6 @@ std::vector<std::string> Display::TableLines(const std::vector<BusView>& buses,
     }
     if (row.size() > 4) lines.push_back(row);
   }
-  std::lock_guard<std::mutex> lock(noteMutex_);
-  lines.emplace_back();
-  lines.push_back(note_.empty() ? std::string() : "> " + note_);  // always there: fixed height
   return lines;
 }
 

@@ -34,8 +34,8 @@ std::uint64_t MonotonicUs() {
                                         .count());
 }
 
-EventLog::EventLog(std::FILE* out, bool json, std::FILE* trace)
-    : out_(out), json_(json), trace_(trace) {}
+EventLog::EventLog(std::FILE* out, bool json, std::FILE* trace, std::FILE* notices)
+    : out_(out), json_(json), trace_(trace), notices_(notices) {}
 
 void EventLog::WriteLine(std::FILE* file, const char* line) {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -115,7 +115,8 @@ void EventLog::Port(const char* bus, const char* path, const char* state, const 
     std::snprintf(line, sizeof line, "%10.3f bus %s: port %s %s%s%s",
                   static_cast<double>(MonotonicUs()) / 1e6, bus, path, state,
                   *detail != '\0' ? ": " : "", detail);
-    WriteLine(trace_ != nullptr ? trace_ : stderr, line);
+    std::FILE* file = trace_ != nullptr ? trace_ : notices_;
+    if (file != nullptr) WriteLine(file, line);
   }
 }
 

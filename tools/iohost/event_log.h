@@ -33,8 +33,11 @@ struct ExchangeRecord {
 class EventLog {
  public:
   // out: where events go (stdout); json: JSON lines instead of text;
-  // trace: where exchange traces go (null: no trace).
-  EventLog(std::FILE* out, bool json, std::FILE* trace);
+  // trace: where exchange traces go (null: no trace); notices: where port
+  // events go as text when there is no trace (null: nowhere, for the live
+  // table, which shows each port's state and must keep the terminal's last
+  // row for the line being typed).
+  EventLog(std::FILE* out, bool json, std::FILE* trace, std::FILE* notices = stderr);
 
   bool Json() const { return json_; }
   bool Tracing() const { return trace_ != nullptr; }
@@ -59,6 +62,7 @@ class EventLog {
   std::FILE* out_;
   bool json_;
   std::FILE* trace_;
+  std::FILE* notices_;
 };
 
 }  // namespace iohost

@@ -104,6 +104,7 @@ std::unique_ptr<Runtime> Runtime::Build(const station::Station& station,
     auto runtimeBus = std::make_unique<RuntimeBus>();
     runtimeBus->config = &bus;
     runtimeBus->portPath = bus.port;
+    runtimeBus->echo = bus.echo;
     runtime->buses_.push_back(std::move(runtimeBus));
   }
   runtime->modules_.resize(st.modules.size());

@@ -64,6 +64,7 @@ struct RuntimeModule {
 struct RuntimeBus {
   const station::Bus* config = nullptr;
   std::string portPath;          // the configured port, or the simulator's pseudo-terminal
+  bool echo = false;             // the configured echo; off with the simulator, which does not echo
   std::vector<RuntimeModule*> modules;  // in station order: polled in turn
   std::mutex mutex;
   BusCounters counters;

@@ -92,13 +92,17 @@ class Reader {
     return true;
   }
 
+  // Also refuses a NUL ("\u0000"): the field would end there.
   void Length(const toml::table& table, const char* key, const std::string& where,
               const std::string& value, std::size_t max) {
+    const toml::node* node = table.get(key);
     if (value.size() > max) {
-      const toml::node* node = table.get(key);
       Add(node != nullptr ? LineOf(*node) : 0,
           std::string("\"") + key + "\" of " + where + " has " + std::to_string(value.size()) +
               " characters, at most " + std::to_string(max) + " fit");
+    }
+    if (value.find('\0') != std::string::npos) {
+      Add(node != nullptr ? LineOf(*node) : 0, std::string("\"") + key + "\" of " + where + " contains a NUL character");
     }
   }
 
@@ -129,7 +133,8 @@ Bus ReadBus(Reader& reader, const toml::table& table, std::size_t index) {
   bus.line = LineOf(table);
   std::string where = "bus " + std::to_string(index + 1);
   reader.CheckKeys(table, {"name", "port", "baud", "parity", "data_bits", "stop_bits",
-                           "timeout_ms", "char_timeout_ms", "checksum"}, "a [[bus]]");
+                           "timeout_ms", "char_timeout_ms", "checksum", "echo", "turnaround_ms"},
+                   "a [[bus]]");
   if (reader.String(table, "name", bus.line, where, true, bus.name)) {
     if (bus.name.empty()) reader.Add(bus.line, where + " has an empty name");
     where = "bus " + Quoted(bus.name);
@@ -151,6 +156,8 @@ Bus ReadBus(Reader& reader, const toml::table& table, std::size_t index) {
   reader.Number(table, "timeout_ms", where, 1, 60000, bus.timeoutMs);
   reader.Number(table, "char_timeout_ms", where, 0, 60000, bus.charTimeoutMs);
   reader.Boolean(table, "checksum", where, bus.checksum);
+  reader.Boolean(table, "echo", where, bus.echo);
+  reader.Number(table, "turnaround_ms", where, 0, kMaxTurnaroundMs, bus.turnaroundMs);
   return bus;
 }
 

@@ -37,6 +37,7 @@ constexpr unsigned kMaxWatchdog = 255;            // two hexadecimal digits on t
 // Defaults of the optional bus keys.
 constexpr unsigned kDefaultBaud = 9600;
 constexpr unsigned kDefaultResponseTimeoutMs = 200;
+constexpr unsigned kMaxTurnaroundMs = 1000;
 
 struct Bus {
   int line = 0;
@@ -49,6 +50,8 @@ struct Bus {
   unsigned timeoutMs = kDefaultResponseTimeoutMs;  // response timeout: request sent to reply complete
   unsigned charTimeoutMs = 0;       // inter-character timeout within a reply; 0 = none
   bool checksum = false;
+  bool echo = false;                // two-wire adapter: every request comes back before the reply
+  unsigned turnaroundMs = 0;        // pause between the end of a reply and the next request
 };
 
 struct Variable {
