@@ -73,15 +73,26 @@ std::uint32_t Command::GetRequestLength() {
 
 std::uint32_t Command::ParseReply() {
   std::uint32_t status = CheckReply();
+  // The module received the request when its reply passed the base check,
+  // whatever the kind makes of the data, or when it refused the request.
+  if (status == ReplyOk || IsRefusal()) awaitingReply_ = false;
   if (status == ReplyOk) status = Decode();
-  if (status == ReplyOk) {
-    awaitingReply_ = false;
-  } else {
-    const std::uint32_t length = ReplyLength();
-    const bool complete = length > 0 && reply_[length - 1] == kCarriageReturn;
-    if (complete && reply_[0] != '!' && reply_[0] != '>') awaitingReply_ = false;  // refused by the module
-  }
   return status;
+}
+
+// "?", the echoed address and the carriage return, with nothing between
+// them or, checksum on, the right checksum. A reply garbled on the line is
+// no refusal: it leaves the command awaiting.
+bool Command::IsRefusal() const {
+  if (reply_ == nullptr || request_ == nullptr) return false;
+  const std::uint32_t length = ReplyLength();
+  if (length < 4 || reply_[0] != '?' || reply_[length - 1] != kCarriageReturn) return false;
+  if (reply_[1] != request_[1] || reply_[2] != request_[2]) return false;
+  if (length == 4) return true;
+  if (!checksum_ || length != 6) return false;
+  char digits[2];
+  FormatChecksum(reply_, 3, digits);
+  return digits[0] == reply_[3] && digits[1] == reply_[4];
 }
 
 char* Command::GetReplyBuffer() { return reply_; }

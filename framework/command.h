@@ -51,10 +51,12 @@ class Command {
   bool Checksum() const { return checksum_; }
 
   // Delivery tracking for commands whose exchange must not be lost: a queued
-  // command awaits its reply until a reply is accepted, or refused by the
-  // module (a complete reply that starts with neither "!" nor ">"). A reply
-  // that never came, broken framing, a wrong address echo or a checksum error
-  // leave it awaiting, and so does a queue emptied before the exchange.
+  // command awaits its reply until a reply passes the base check (whatever
+  // the kind's decoding makes of it), or the module refuses the request ("?",
+  // the echoed address, the right checksum if any, the carriage return). A reply
+  // that never came, broken framing, a wrong address echo, a checksum error
+  // or a garbled first character leave it awaiting, and so does a queue
+  // emptied before the exchange.
   void MarkQueued() { awaitingReply_ = true; }
   bool IsAwaitingReply() const { return awaitingReply_; }
 
@@ -66,6 +68,8 @@ class Command {
 
   // The base reply check: framing, address echo and checksum.
   std::uint32_t CheckReply() const;
+  // A well-formed refusal by the module this command was sent to.
+  bool IsRefusal() const;
   // Characters of the reply up to its first NUL, never past the buffer.
   std::uint32_t ReplyLength() const;
   // Characters of an accepted reply before its checksum and carriage return.

@@ -1,5 +1,6 @@
 #include "framework/driver_module.h"
 
+#include <algorithm>
 #include <new>
 
 #include "framework/value_access.h"
@@ -26,6 +27,7 @@ std::uint8_t DriverModule::Initialize(VariableDb* db, IoNode node, std::uint32_t
   lastScanTick_ = 0;
   scanCount_ = 0;
   scanTotal_ = 0;
+  bringUp_.clear();
   try {
     control_.Bind(db, node, flags);
     for (std::uint8_t i = 0; i < groupCount_; ++i) groups_[i].group->Bind(db, node, flags);
@@ -42,6 +44,7 @@ void DriverModule::Destroy() {
   // The queue only borrows command pointers: release it before the groups
   // destroy their commands.
   RequestQueue().swap(queue_);
+  bringUp_.clear();
   delete this;
 }
 
@@ -66,7 +69,8 @@ bool DriverModule::ContinuousDecision() {
       return true;
     }
   }
-  return false;
+  // The rest of an offline pass that went unanswered is due as well.
+  return BringUpUnanswered();
 }
 
 std::uint8_t DriverModule::IsScanDue() {
@@ -91,8 +95,24 @@ std::uint8_t DriverModule::IsScanDue() {
   }
 }
 
+bool DriverModule::BringUpUnanswered() const {
+  return std::any_of(bringUp_.begin(), bringUp_.end(), [](const Command* c) { return c->IsAwaitingReply(); });
+}
+
+// Ahead of the pass, in their order, once each: the configuration goes out
+// before the writes that may depend on it.
+void DriverModule::RequeueUnansweredBringUp() {
+  std::size_t inserted = 0;
+  for (Command* command : bringUp_) {
+    if (!command->IsAwaitingReply()) continue;
+    if (std::find(queue_.begin(), queue_.end(), command) != queue_.end()) continue;
+    queue_.insert(queue_.begin() + static_cast<std::ptrdiff_t>(inserted++), command);
+  }
+}
+
 void DriverModule::ScheduleCommands() {
   if (!queue_.empty()) return;
+  const bool offlinePass = offline_;
   const bool continuousOnline = control_.GetScanMode() == ScanContinuous && !offline_;
   const std::uint8_t offline = offline_ ? 1 : 0;
   try {
@@ -110,6 +130,13 @@ void DriverModule::ScheduleCommands() {
       } else {
         group.ScheduleCommands(offline, 1, queue_);
       }
+    }
+    if (offlinePass) {
+      bringUp_.assign(queue_.begin(), queue_.end());
+    } else if (BringUpUnanswered()) {
+      RequeueUnansweredBringUp();
+    } else {
+      bringUp_.clear();  // all answered: nothing to look at in later passes (the capacity stays)
     }
   } catch (const std::bad_alloc&) {
     // No room to queue this scan: drop it; queued commands stay pending.

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <vector>
 
 #include "framework/channel_group.h"
 #include "framework/control_group.h"
@@ -68,6 +69,8 @@ class DriverModule : public Module {
  private:
   bool HasOutputs() const;
   bool ContinuousDecision();
+  bool BringUpUnanswered() const;
+  void RequeueUnansweredBringUp();
 
   ControlGroup& control_;
   GroupEntry groups_[kMaxGroups] = {};
@@ -88,6 +91,10 @@ class DriverModule : public Module {
   std::uint32_t scanTotal_ = 0;
   TickSource ticks_ = SystemTicks;
   RequestQueue queue_;
+  // The commands of the last offline pass. A module comes online at its
+  // first answer, so the rest of that pass may go unanswered: those
+  // commands go out again, ahead of each later pass, until answered.
+  std::vector<Command*> bringUp_;
 };
 
 // Creates a Module of the given type, or null when memory runs out.

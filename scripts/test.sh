@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite on every target: x86-64, the
 # sanitizer build, and the 32-bit x86 and ARM cross builds under qemu-user.
-# Usage: scripts/test.sh [preset ...]   (default: all four)
+# The fuzz preset (clang) builds the fuzz targets and runs each briefly.
+# Usage: scripts/test.sh [preset ...]   (default: all five)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 
 presets=("$@")
-[ ${#presets[@]} -eq 0 ] && presets=(native sanitize i686 armhf)
+[ ${#presets[@]} -eq 0 ] && presets=(native sanitize fuzz i686 armhf)
 
 failed=()
 for preset in "${presets[@]}"; do

@@ -151,10 +151,26 @@ void AnalogOutputGroup::QueueStartupCommands(RequestQueue& queue) {
   if (!keepDefaults_) Enqueue(queue, powerOnMaskCommand_.get());
 }
 
+// Start-up values that are written and then stored: a value stored without
+// its write, or written without being stored, would stay stored wrong, so
+// the whole start-up goes out again, with the outputs written after it.
+bool AnalogOutputGroup::StartupUnanswered() const {
+  if (variant_.startupValues != StartupValues::WrittenThenStored || keepDefaults_) return false;
+  const auto awaiting = [](const auto& command) { return command && command->IsAwaitingReply(); };
+  for (std::uint32_t i = 0; i < channelCount_; ++i) {
+    const Channel& c = channels_[i];
+    if (awaiting(c.safe.write) || awaiting(c.safe.store) || awaiting(c.powerOn.write) || awaiting(c.powerOn.store)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // A write still awaiting its reply when the pass begins (no reply, a
 // rejected reply, or dropped with the queue) is due again, once per pass
 // beyond the writes the rules below queue anyway.
 void AnalogOutputGroup::ScheduleCommands(std::uint8_t offline, std::uint8_t writeAll, RequestQueue& queue) {
+  if (offline == 0 && StartupUnanswered()) offline = writeAll = 1;
   bool unanswered[kMaxChannels] = {};
   for (std::uint32_t i = 0; i < channelCount_; ++i) {
     unanswered[i] = channels_[i].write && channels_[i].write->IsAwaitingReply();

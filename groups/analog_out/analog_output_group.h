@@ -62,6 +62,7 @@ class AnalogOutputGroup final : public ChannelGroup {
   void BuildStartupValue(StartupValue& value, StoreOutputCommand::Target target, std::uint32_t index,
                          const char* text, bool checksum, std::uint16_t address);
   void QueueStartupCommands(RequestQueue& queue);
+  bool StartupUnanswered() const;
   void UpdateCurrentValue(Channel& channel);
   static bool HasChanged(const Channel& channel) { return channel.current != channel.lastSent; }
 

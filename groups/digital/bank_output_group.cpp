@@ -55,7 +55,17 @@ void BankOutputGroup::CreateCommands(std::uint8_t checksum) {
   readBack_->ConfigureForArray(address, lastValues_, count_, StateMaskBits(readBackMask_, count_));
 }
 
+// Each pattern must be written and then stored: a part of the sequence
+// that went unanswered would leave a wrong pattern stored, so the whole
+// start-up goes out again, with the outputs rewritten after it.
+bool BankOutputGroup::PatternsUnanswered() const {
+  if (keepDefaults_) return false;
+  const auto awaiting = [](const auto& command) { return command && command->IsAwaitingReply(); };
+  return awaiting(safePattern_) || awaiting(storeSafe_) || awaiting(powerOnPattern_) || awaiting(storePowerOn_);
+}
+
 void BankOutputGroup::ScheduleCommands(std::uint8_t offline, std::uint8_t writeAll, RequestQueue& queue) {
+  if (offline == 0 && PatternsUnanswered()) offline = writeAll = 1;
   if (offline != 0) {
     if (!keepDefaults_) {
       // The module takes each pattern on its outputs, then stores it.

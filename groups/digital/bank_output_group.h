@@ -42,6 +42,8 @@ class BankOutputGroup final : public ChannelGroup {
   void ScheduleCommands(std::uint8_t offline, std::uint8_t writeAll, RequestQueue& queue) override;
 
  private:
+  bool PatternsUnanswered() const;
+
   const ChannelTable& table_;
   const StateMask readBackMask_;
   VariableDb* db_ = nullptr;
